@@ -1,0 +1,2 @@
+// Placeholder: replaced by the registry reader.
+#include "settings/CustomRegistry.h"
