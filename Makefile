@@ -1,5 +1,5 @@
 # The front door: `make run` and `make test`. Both set the machine up first.
-.PHONY: all bootstrap host win32 test test-host test-win32 run clean
+.PHONY: all bootstrap host win32 win64 test test-host test-windows run clean fuzz
 
 all: host win32
 
@@ -10,22 +10,33 @@ host: bootstrap
 	@cmake --preset host >/dev/null
 	@cmake --build --preset host
 
+# The product: 32-bit Windows executables.
 win32: bootstrap
 	@cmake --preset win32 >/dev/null
 	@cmake --build --preset win32
 
-test: test-host test-win32
+# The same sources for 64-bit Windows, to test under Wine where 32-bit code cannot run.
+win64: bootstrap
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64
+
+test: test-host test-windows
 
 test-host: host
 	ctest --preset host -j2
 
-# One X server for the whole Wine run; tests share the build's private prefix
-# and the registry, so they run one at a time.
-test-win32: win32
-	scripts/with-display ctest --preset win32
+test-windows: win32
+	@scripts/test-windows
 
 run: win32
 	@scripts/run
+
+# libFuzzer on the host build, FUZZ_SECONDS per target; not part of `make test`.
+FUZZ_SECONDS ?= 60
+fuzz: bootstrap
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
 
 clean:
 	rm -rf build

@@ -9,6 +9,8 @@ namespace {
 IClock* clock_ = nullptr;
 ISettingsStore* store_ = nullptr;
 IDesktop* desktop_ = nullptr;
+ITimers* timers_ = nullptr;
+IWindowing* windowing_ = nullptr;
 
 template <typename T> T& Installed(T* seam, const char* name) {
     if (!seam) {
@@ -36,6 +38,12 @@ ISettingsStore& Store() {
 IDesktop& Desktop() {
     return Installed(desktop_, "desktop");
 }
+ITimers& Timers() {
+    return Installed(timers_, "timers");
+}
+IWindowing& Windowing() {
+    return Installed(windowing_, "windowing");
+}
 
 IClock* SetClock(IClock* clock) {
     return Swap(clock_, clock);
@@ -45,6 +53,12 @@ ISettingsStore* SetStore(ISettingsStore* store) {
 }
 IDesktop* SetDesktop(IDesktop* desktop) {
     return Swap(desktop_, desktop);
+}
+ITimers* SetTimers(ITimers* timers) {
+    return Swap(timers_, timers);
+}
+IWindowing* SetWindowing(IWindowing* windowing) {
+    return Swap(windowing_, windowing);
 }
 
 } // namespace platform

@@ -5,16 +5,22 @@
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/SettingsStore.h"
+#include "platform/Timers.h"
+#include "platform/Windowing.h"
 
 namespace platform {
 
 IClock& Clock();
 ISettingsStore& Store();
 IDesktop& Desktop();
+ITimers& Timers();
+IWindowing& Windowing();
 
 // Each returns the implementation it replaces.
 IClock* SetClock(IClock* clock);
 ISettingsStore* SetStore(ISettingsStore* store);
 IDesktop* SetDesktop(IDesktop* desktop);
+ITimers* SetTimers(ITimers* timers);
+IWindowing* SetWindowing(IWindowing* windowing);
 
 } // namespace platform

@@ -20,6 +20,11 @@ void FakeClock::Advance(std::int64_t msec) {
 platform::LocalTime FakeClock::Now() {
     std::int64_t days = msecSinceDay0_ / 86400000LL;
     std::int64_t inDay = msecSinceDay0_ % 86400000LL;
+    // Before day 0 the division rounds toward it: take the day before.
+    if (inDay < 0) {
+        inDay += 86400000LL;
+        --days;
+    }
     platform::LocalTime t{};
     DecodeDate(static_cast<double>(days), t.Year, t.Month, t.Day);
     t.DayOfWeek = static_cast<std::uint16_t>(DayOfWeek(static_cast<double>(days)) - 1);
