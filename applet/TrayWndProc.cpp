@@ -29,6 +29,10 @@ constexpr unsigned kMenuFlags = platform::kTpmRightAlign | platform::kTpmBottomA
 
 std::exception_ptr pendingError;
 
+// Set only by the user's switch. SchedulingEnabled is also false while the
+// window is being made, and a reload arriving then must not switch the alarms off.
+bool switchedOffByUser = false;
+
 platform::IconHandle LoadNamedIcon(const char* name) {
     platform::IWindowing& windowing = platform::Windowing();
     return windowing.LoadIconA(windowing.GetModuleHandleA(), name);
@@ -40,6 +44,7 @@ void SetTip(const char* text) {
 }
 
 void AddTrayIcon(platform::WindowHandle window) {
+    switchedOffByUser = false;
     TrayIconData = platform::NotifyIconDataA{};
     TrayIconData.cbSize = platform::kNotifyIconDataV1Size;
     TrayIconData.hWnd = window;
@@ -106,6 +111,7 @@ void SwitchScheduling() {
         SetTip(kDisabledTip);
         windowing.Shell_NotifyIconA(platform::kNimModify, TrayIconData);
         SchedulingEnabled = false;
+        switchedOffByUser = true;
         // The list stays; only the tick stops, so nothing is handed over.
         SchedulerAlarms->SetActive(false);
     } else {
@@ -113,6 +119,7 @@ void SwitchScheduling() {
         SetTip(kEnabledTip);
         windowing.Shell_NotifyIconA(platform::kNimModify, TrayIconData);
         SchedulingEnabled = true;
+        switchedOffByUser = false;
         // Next runs from this moment: seconds missed while off are not caught up.
         LoadSchedules();
     }
@@ -129,8 +136,8 @@ void ReloadRequest(std::intptr_t lParam) {
     if (std::strcmp(text, velmora::kReloadRequest) != 0)
         return;
     LoadSchedules();
-    // Loading always makes the component active; a disabled applet stays off.
-    if (!SchedulingEnabled)
+    // Loading always makes the component active; switched off, it stays off.
+    if (switchedOffByUser)
         SchedulerAlarms->SetActive(false);
 }
 

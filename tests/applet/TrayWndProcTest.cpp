@@ -353,6 +353,18 @@ TEST_F(TrayWndProcTest, ReloadWhileSwitchedOffRebuildsButStaysInactive) {
     EXPECT_EQ(windowing.NotifyIcons.back().Tip, kDisabledTip);
 }
 
+TEST_F(TrayWndProcTest, ReloadWhileTheWindowIsBeingMadeKeepsSchedulingOn) {
+    // The main application may ask for a reload while the window is still
+    // being made, before the flag is set: that is not switched off.
+    SchedulingEnabled = false;
+    WriteSlot(0, true, 0, "1");
+    const char text[] = "/u";
+    CopyData(text, sizeof text);
+    EXPECT_EQ(Entries().size(), 1u);
+    EXPECT_TRUE(SchedulerAlarms->Active());
+    EXPECT_TRUE(TickArmed());
+}
+
 TEST_F(TrayWndProcTest, ErrorsOfUserCommandsAndReloadAreShownAndTheAppletRunsOn) {
     struct Case {
         const char* name;
