@@ -40,3 +40,15 @@ fuzz: bootstrap
 
 clean:
 	rm -rf build
+
+# Endurance and performance, by hand (not part of `make test`). Under Wine they
+# run the build this machine can run: the product, or its 64-bit twin where
+# 32-bit code cannot run; size and imports are always the product's.
+WINE_PRESET := $(shell scripts/can-run-32bit && echo win32 || echo win64)
+.PHONY: soak bench
+
+soak: win32 $(WINE_PRESET)
+	@scripts/soak
+
+bench: win32 $(WINE_PRESET)
+	@scripts/bench

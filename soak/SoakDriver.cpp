@@ -3,7 +3,7 @@
 // command prints key=value lines; the exit code is 0 when it went as meant.
 //   counts [class]          the figures of the program owning that window
 //   reloads <n>             n reload requests ("/u" by WM_COPYDATA)
-//   menus <n>               n openings and closings of the icon's menu
+//   menus <n> [hold ms]     n openings and closings of the icon's menu
 //   toggles <n>             n switches off and on again (command 80, twice)
 //   due-text <seconds>      a moment that far ahead, in the user's formats
 //   start <exe> <class>     starts a program, times it until its window exists
@@ -110,11 +110,15 @@ bool SendToggle(HWND applet) {
                                &answer) != 0;
 }
 
-bool CycleMenu(HWND applet, DWORD processId) {
+// holdMs paces the run: the menu stays open that long, with the applet in
+// the menu's own message loop.
+bool CycleMenu(HWND applet, DWORD processId, DWORD holdMs) {
     if (!PostMessageA(applet, kIconCallback, 1, WM_RBUTTONDOWN))
         return false;
     if (!WaitFor([&] { return OpenMenuOf(processId) != nullptr; }))
         return false;
+    if (holdMs != 0)
+        Sleep(holdMs);
     if (!PostMessageA(applet, WM_KEYDOWN, VK_ESCAPE, 0))
         return false;
     return WaitFor([&] { return OpenMenuOf(processId) == nullptr; });
@@ -227,7 +231,8 @@ int Close(const char* className) {
 }
 
 int Usage() {
-    std::fputs("usage: VelmoraSoakDriver counts [class] | reloads <n> | menus <n> | toggles <n>"
+    std::fputs("usage: VelmoraSoakDriver counts [class] | reloads <n> | menus <n> [hold ms]"
+               " | toggles <n>"
                " | due-text <seconds> | start <exe> <class> | close <class>\n",
                stderr);
     return 2;
@@ -244,8 +249,12 @@ int main(int argc, char** argv) {
         return Counts(argc > 2 ? argv[2] : velmora::kAppletWindowClass);
     if (command == "reloads" && argc == 3)
         return Repeat("reloads", n, [](HWND applet, DWORD) { return SendReload(applet); });
-    if (command == "menus" && argc == 3)
-        return Repeat("menus", n, CycleMenu);
+    if (command == "menus" && (argc == 3 || argc == 4)) {
+        const DWORD holdMs = argc == 4 ? std::strtoul(argv[3], nullptr, 10) : 0;
+        return Repeat("menus", n, [holdMs](HWND applet, DWORD processId) {
+            return CycleMenu(applet, processId, holdMs);
+        });
+    }
     if (command == "toggles" && argc == 3)
         return Repeat("toggles", n,
                       [](HWND applet, DWORD) { return SendToggle(applet) && SendToggle(applet); });
