@@ -1,5 +1,5 @@
 # The front door: `make run` and `make test`. Both set the machine up first.
-.PHONY: all bootstrap host win32 win64 test test-host test-windows run clean fuzz
+.PHONY: all bootstrap host win32 win32-product win64 test test-host test-windows run clean fuzz
 
 all: host win32
 
@@ -15,6 +15,11 @@ win32: bootstrap
 	@cmake --preset win32 >/dev/null
 	@cmake --build --preset win32
 
+# Just the executables that ship or that `make run` starts.
+win32-product: bootstrap
+	@cmake --preset win32 >/dev/null
+	@cmake --build --preset win32 --target VelmoraScheduler velmora_standin velmora_close_scheduler
+
 # The same sources for 64-bit Windows, to test under Wine where 32-bit code cannot run.
 win64: bootstrap
 	@cmake --preset win64 >/dev/null
@@ -25,11 +30,11 @@ test: test-host test-windows
 test-host: host
 	ctest --preset host -j2
 
-test-windows: win32
+test-windows: bootstrap
 	@scripts/test-windows
 
-run: win32
-	@scripts/run
+run: win32-product
+	@scripts/run-applet
 
 # libFuzzer on the host build, FUZZ_SECONDS per target; not part of `make test`.
 FUZZ_SECONDS ?= 60
