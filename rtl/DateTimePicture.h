@@ -80,6 +80,22 @@ inline std::size_t MarkAt(const char* p, const char* end) {
     return 0;
 }
 
+// The first character of an AM/PM text, for the t element: a whole UTF-8
+// sequence when the text holds one, else a single byte.
+inline std::size_t FirstCharLength(const std::string& text) {
+    if (text.empty())
+        return 0;
+    auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t n = lead < 0xC2 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 1;
+    if (n > text.size())
+        return 1;
+    for (std::size_t i = 1; i < n; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            return 1;
+    }
+    return n;
+}
+
 // The compiled picture of a format text, compiled on first use and kept for
 // the run. The reference stays valid for the run. Not thread-safe: the
 // applet formats and reads on its one thread.

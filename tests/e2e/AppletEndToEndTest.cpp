@@ -7,94 +7,34 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/E2eSupport.h"
+
 namespace {
 
-constexpr DWORD kDeadlineMs = 20000;
-constexpr const char* kClass = "Velmora Scheduler";
-constexpr const char* kSettingsKey = "Software\\Zandrel\\Velmora";
-constexpr const char* kMainClass = "TVelmoraMainForm";
-constexpr const char* kLogVariable = "VELMORA_STANDIN_LOG";
+using e2e::BoxesOf;
+using e2e::kDeadlineMs;
+using e2e::kMainClass;
+using e2e::kSecond;
+using e2e::Ms;
+using e2e::Now;
+using e2e::ProcessOf;
+using e2e::Program;
+using e2e::Reload;
+using e2e::StaticTextOf;
+using e2e::TextOf;
+using e2e::ToSystemTime;
+using e2e::Until;
+using e2e::WaitFor;
+using e2e::WindowsOf;
+using e2e::WindowsOfClass;
+
+constexpr const char* kClass = e2e::kAppletClass;
 // Wine's own tray on a display without one: each icon is a child window of this class.
 constexpr const char* kTrayIconClass = "__winex11_tray_icon";
-
-// Local time in milliseconds, counted as a FILETIME counts.
-using Ms = long long;
-constexpr Ms kSecond = 1000;
-
-std::string BinFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
-// Polls until found() holds or the deadline passes.
-bool WaitFor(const std::function<bool()>& found, DWORD deadlineMs = kDeadlineMs) {
-    const DWORD start = GetTickCount();
-    while (!found()) {
-        if (GetTickCount() - start > deadlineMs)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(50);
-    }
-    return true;
-}
-
-std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-DWORD ProcessOf(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
-Ms ToMs(const SYSTEMTIME& time) {
-    FILETIME file;
-    SystemTimeToFileTime(&time, &file);
-    ULARGE_INTEGER ticks;
-    ticks.LowPart = file.dwLowDateTime;
-    ticks.HighPart = file.dwHighDateTime;
-    return static_cast<Ms>(ticks.QuadPart / 10000);
-}
-
-SYSTEMTIME ToSystemTime(Ms ms) {
-    ULARGE_INTEGER ticks;
-    ticks.QuadPart = static_cast<ULONGLONG>(ms) * 10000;
-    FILETIME file{ticks.LowPart, ticks.HighPart};
-    SYSTEMTIME time{};
-    FileTimeToSystemTime(&file, &time);
-    return time;
-}
-
-Ms Now() {
-    SYSTEMTIME time;
-    GetLocalTime(&time);
-    return ToMs(time);
-}
-
-// Milliseconds from now until the moment, none when it has passed.
-DWORD Until(Ms moment) {
-    return static_cast<DWORD>(std::max<Ms>(0, moment - Now()));
-}
 
 // The date-time text the applet reads: the user's short date, a space and
 // the user's long time. The applet inherits this program's regional settings.
@@ -107,95 +47,9 @@ std::string DateTimeText(Ms ms) {
     return std::string(date) + " " + clock;
 }
 
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-// The lines of a text file, without their line ends; none when it is missing.
-std::vector<std::string> LogLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream file(path, std::ios::binary);
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// The text between `before` and the next `after` in the line; empty when absent.
-std::string Between(const std::string& line, const std::string& before, const std::string& after) {
-    const std::string::size_type start = line.find(before);
-    if (start == std::string::npos)
-        return std::string();
-    const std::string::size_type from = start + before.size();
-    const std::string::size_type end = line.find(after, from);
-    return end == std::string::npos ? std::string() : line.substr(from, end - from);
-}
-
-struct WindowSearch {
-    DWORD pid; // 0: any process
-    std::string className;
-    std::vector<HWND> found;
-};
-
-// Named callbacks: a lambda cannot take the stdcall convention of 32-bit Windows.
-BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<WindowSearch*>(lParam);
-    if ((search->pid == 0 || ProcessOf(window) == search->pid) &&
-        ClassOf(window) == search->className)
-        search->found.push_back(window);
-    return TRUE;
-}
-
-BOOL CALLBACK CollectChildrenOfTopLevel(HWND window, LPARAM lParam) {
-    EnumChildWindows(window, CollectWindow, lParam);
-    return TRUE;
-}
-
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam) {
-    auto* out = reinterpret_cast<std::string*>(lParam);
-    if (ClassOf(child) == "Static" && !TextOf(child).empty())
-        *out = TextOf(child);
-    return TRUE;
-}
-
-// The top-level windows of one process and class.
-std::vector<HWND> WindowsOf(DWORD pid, const std::string& className) {
-    WindowSearch search{pid, className, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string StaticTextOf(HWND box) {
-    std::string text;
-    EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
-    return text;
-}
-
-// Top-level windows of the class in any process.
-std::vector<HWND> WindowsOfClass(const std::string& className) {
-    return WindowsOf(0, className);
-}
-
 // The icons shown in the notification area, whoever shows them.
 std::size_t TrayIconCount() {
-    WindowSearch search{0, kTrayIconClass, {}};
-    EnumWindows(CollectChildrenOfTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.found.size();
-}
-
-// The message boxes of one process that show their text.
-std::vector<HWND> BoxesOf(DWORD pid) {
-    std::vector<HWND> boxes;
-    for (HWND found : WindowsOf(pid, "#32770"))
-        if (IsWindowVisible(found) && !StaticTextOf(found).empty())
-            boxes.push_back(found);
-    return boxes;
+    return e2e::ChildWindowsOfClass(kTrayIconClass).size();
 }
 
 bool MenuShownBy(DWORD pid) {
@@ -205,190 +59,42 @@ bool MenuShownBy(DWORD pid) {
     return false;
 }
 
-// Closes every main application in its orderly way and waits for its process
-// to end, so that the next one started is not taken for a second copy.
+// A main application the test opened; closed before the next one starts.
 void CloseMainApplications() {
-    for (int i = 0; i < 5; ++i) {
-        HWND main = FindWindowA(kMainClass, nullptr);
-        if (!main)
-            return;
-        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, ProcessOf(main));
-        PostMessageA(main, WM_CLOSE, 0, 0);
-        if (process) {
-            if (WaitForSingleObject(process, kDeadlineMs) == WAIT_TIMEOUT)
-                TerminateProcess(process, 99);
-            CloseHandle(process);
-        } else {
-            WaitFor([&] { return !IsWindow(main); });
-        }
-    }
+    e2e::ClosePrograms(kMainClass);
 }
-
-// A value of the settings base key, put back as it was on every way out.
-class SavedSettingsValue {
-  public:
-    explicit SavedSettingsValue(const char* name) : name_(name) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) !=
-            ERROR_SUCCESS)
-            return;
-        DWORD size = 0;
-        if (RegQueryValueExA(key, name, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-            data_.resize(size);
-            existed_ =
-                RegQueryValueExA(key, name, nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
-            data_.resize(size);
-        }
-        RegCloseKey(key);
-    }
-    ~SavedSettingsValue() {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-            return;
-        if (existed_)
-            RegSetValueExA(key, name_.c_str(), 0, type_, data_.data(),
-                           static_cast<DWORD>(data_.size()));
-        else
-            RegDeleteValueA(key, name_.c_str());
-        RegCloseKey(key);
-    }
-    SavedSettingsValue(const SavedSettingsValue&) = delete;
-    SavedSettingsValue& operator=(const SavedSettingsValue&) = delete;
-
-  private:
-    std::string name_;
-    bool existed_ = false;
-    DWORD type_ = REG_NONE;
-    std::vector<BYTE> data_;
-};
-
-// A started program; ended by force only if a test left it running.
-class Program {
-  public:
-    explicit Program(const std::string& exe) {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        std::string commandLine = "\"" + exe + "\"";
-        started_ = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &startup, &info_) != 0;
-    }
-    ~Program() {
-        if (!started_)
-            return;
-        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(info_.hProcess, 99);
-            WaitForSingleObject(info_.hProcess, kDeadlineMs);
-        }
-        CloseHandle(info_.hThread);
-        CloseHandle(info_.hProcess);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool Started() const { return started_; }
-    DWORD Id() const { return info_.dwProcessId; }
-    // The exit code, or STILL_ACTIVE when it did not end in time.
-    DWORD WaitForExit() {
-        WaitForSingleObject(info_.hProcess, kDeadlineMs);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
-    bool Running() const {
-        return started_ && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
-    }
-    // Whether it came to wait for input in its message loop in time.
-    bool WaitForInputIdle() { return ::WaitForInputIdle(info_.hProcess, kDeadlineMs) == 0; }
-    HWND WaitForWindow(const std::string& className) {
-        HWND window = nullptr;
-        WaitFor([&] {
-            const std::vector<HWND> found = WindowsOf(Id(), className);
-            window = found.empty() ? nullptr : found[0];
-            return window != nullptr;
-        });
-        return window;
-    }
-
-    // A message box of this program, once it shows its text.
-    HWND WaitForBox() {
-        HWND box = nullptr;
-        WaitFor([&] {
-            const std::vector<HWND> boxes = BoxesOf(Id());
-            box = boxes.empty() ? nullptr : boxes[0];
-            return box != nullptr;
-        });
-        return box;
-    }
-
-  private:
-    PROCESS_INFORMATION info_{};
-    bool started_ = false;
-};
 
 class AppletEndToEnd : public testing::Test {
   protected:
     void SetUp() override {
         // No slot may fire during a test, and the main application is the
         // stand-in beside the applet.
-        ClearSlots();
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) ==
-            ERROR_SUCCESS) {
-            RegDeleteValueA(key, "VelmoraPath");
-            RegCloseKey(key);
-        }
+        e2e::ClearSlots();
+        e2e::DeleteSetting("VelmoraPath");
         ASSERT_EQ(FindWindowA(kClass, nullptr), nullptr) << "an applet is already running";
         // The stand-in logs its starts and jobs here; the applet passes this
         // program's environment on to what it starts.
-        log_ = BinFolder() + "e2e-applet.log";
-        DeleteFileA(log_.c_str());
-        SetEnvironmentVariableA(kLogVariable, log_.c_str());
+        log_ = e2e::UseStandInLog("e2e-applet.log");
     }
 
     void TearDown() override {
         // A main application the test opened.
         CloseMainApplications();
-        ClearSlots();
-        SetEnvironmentVariableA(kLogVariable, nullptr);
+        e2e::ClearSlots();
+        SetEnvironmentVariableA(e2e::kLogVariable, nullptr);
         // A failed run keeps the log for the reader.
         if (!HasFailure())
             DeleteFileA(log_.c_str());
     }
 
-    static std::string Applet() { return BinFolder() + "VelmoraScheduler.exe"; }
-
-    static std::string SlotKey(int slot) {
-        return std::string(kSettingsKey) + "\\Settings\\Schedule\\" + std::to_string(slot);
-    }
-
-    static void ClearSlots() {
-        for (int slot = 0; slot < 3; ++slot)
-            RegDeleteKeyA(HKEY_CURRENT_USER, SlotKey(slot).c_str());
-    }
+    static std::string Applet() { return e2e::AppletPath(); }
 
     // Slot 0 set to a date-time a few seconds ahead; gives that moment.
     static Ms ArmSlotZero() {
         // At least two seconds ahead, at the start of a second.
         const Ms due = Now() + 2 * kSecond;
         const Ms moment = due - due % kSecond + kSecond;
-        const std::string params = DateTimeText(moment);
-        const DWORD enabled = 1;
-        const DWORD dateTimeType = 2;
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SlotKey(0).c_str(), 0, nullptr,
-                                  REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const LONG results[] = {
-            RegSetValueExA(key, "Enabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled),
-                           sizeof enabled),
-            RegSetValueExA(key, "ScheduleType", 0, REG_DWORD,
-                           reinterpret_cast<const BYTE*>(&dateTimeType), sizeof dateTimeType),
-            RegSetValueExA(key, "Params", 0, REG_SZ, reinterpret_cast<const BYTE*>(params.c_str()),
-                           static_cast<DWORD>(params.size() + 1)),
-        };
-        RegCloseKey(key);
-        for (LONG result : results)
-            EXPECT_EQ(result, ERROR_SUCCESS) << "slot 0 not written";
+        e2e::WriteSlot(0, 2, DateTimeText(moment)); // a date and time
         return moment;
     }
 
@@ -418,24 +124,9 @@ class AppletEndToEnd : public testing::Test {
         ASSERT_NO_FATAL_FAILURE(PressInMenu(applet, window, WM_CHAR, mnemonic));
     }
 
-    // The main application's reload request; served before the send returns.
-    static void Reload(HWND window) {
-        char text[] = "/u";
-        COPYDATASTRUCT record{0, sizeof text, text};
-        DWORD_PTR answer = 0;
-        ASSERT_NE(SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record),
-                                      SMTO_ABORTIFHUNG, kDeadlineMs, &answer),
-                  0)
-            << "the applet did not take the reload request";
-    }
-
     // The stand-in's log lines that hold the text.
     std::vector<std::string> LogLinesWith(const std::string& text) const {
-        std::vector<std::string> lines;
-        for (const std::string& line : LogLines(log_))
-            if (line.find(text) != std::string::npos)
-                lines.push_back(line);
-        return lines;
+        return e2e::LogLinesWith(log_, text);
     }
 
     std::string log_;
@@ -589,9 +280,9 @@ TEST_F(AppletEndToEnd, MenuCommandsStartTheMainApplication) {
         })) << "the stand-in Velmora.exe did not start";
         ASSERT_EQ(starts.size(), before + 1) << "started more than once";
         const std::string& line = starts.back();
-        EXPECT_EQ(Between(line, " start args=[", "] cwd=["), c.arguments) << line;
-        const std::string folder = Between(line, "] cwd=[", "] cmdline=[");
-        EXPECT_TRUE(SameTextIgnoringCase(folder, "c:\\")) << "started in " << folder;
+        EXPECT_EQ(e2e::Between(line, " start args=[", "] cwd=["), c.arguments) << line;
+        const std::string folder = e2e::Between(line, "] cwd=[", "] cmdline=[");
+        EXPECT_EQ(e2e::Lower(folder), "c:\\") << "started in " << folder;
         // Its window open, it can be closed the orderly way before the next case.
         ASSERT_TRUE(WaitFor([] { return FindWindowA(kMainClass, nullptr) != nullptr; }));
         CloseMainApplications();
@@ -617,7 +308,7 @@ TEST_F(AppletEndToEnd, CloseCommandEndsTheAppletAndRemovesItsIcon) {
 TEST_F(AppletEndToEnd, SwitchedOffSchedulingHandsNothingOverUntilSwitchedOn) {
     // The main application's window first, so that a job reaches it by
     // WM_COPYDATA and is logged.
-    Program standIn(BinFolder() + "Velmora.exe");
+    Program standIn(e2e::StandInPath());
     ASSERT_NE(standIn.WaitForWindow(kMainClass), nullptr);
     Program applet(Applet());
     HWND window = applet.WaitForWindow(kClass);
@@ -645,13 +336,9 @@ TEST_F(AppletEndToEnd, SwitchedOffSchedulingHandsNothingOverUntilSwitchedOn) {
         WaitFor([&] { return !(jobs = LogLinesWith(job)).empty(); }, Until(due + 5 * kSecond)))
         << "no job after scheduling was switched on again, due at " << DateTimeText(due);
     EXPECT_NE(jobs[0].find("bytes=[/s_j\\0]"), std::string::npos) << jobs[0];
-    SYSTEMTIME logged{};
-    ASSERT_EQ(sscanf(jobs[0].c_str(), "%hu-%hu-%hu %hu:%hu:%hu.%hu", &logged.wYear, &logged.wMonth,
-                     &logged.wDay, &logged.wHour, &logged.wMinute, &logged.wSecond,
-                     &logged.wMilliseconds),
-              7)
-        << jobs[0];
-    EXPECT_GE(ToMs(logged), due) << "handed over before its moment " << DateTimeText(due);
+    Ms logged = 0;
+    ASSERT_TRUE(e2e::LoggedAt(jobs[0], logged)) << jobs[0];
+    EXPECT_GE(logged, due) << "handed over before its moment " << DateTimeText(due);
 
     CloseAndExpectCleanEnd(applet, window);
     CloseMainApplications();
@@ -660,16 +347,9 @@ TEST_F(AppletEndToEnd, SwitchedOffSchedulingHandsNothingOverUntilSwitchedOn) {
 
 TEST_F(AppletEndToEnd, ErrorOfAUserCommandIsShownAndTheAppletRunsOn) {
     // The path of the main application stored with the wrong type.
-    const SavedSettingsValue saved("VelmoraPath");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    const e2e::SavedSetting saved("VelmoraPath");
     const DWORD number = 1;
-    const LONG written = RegSetValueExA(key, "VelmoraPath", 0, REG_DWORD,
-                                        reinterpret_cast<const BYTE*>(&number), sizeof number);
-    RegCloseKey(key);
-    ASSERT_EQ(written, ERROR_SUCCESS);
+    ASSERT_NO_FATAL_FAILURE(e2e::WriteSetting("VelmoraPath", REG_DWORD, &number, sizeof number));
 
     Program applet(Applet());
     HWND window = applet.WaitForWindow(kClass);

@@ -21,9 +21,12 @@
 
 namespace {
 
-// Local time in milliseconds, counted as a FILETIME counts.
-using Ms = long long;
-constexpr Ms kSecond = 1000;
+using e2e::kSecond;
+using e2e::kSlots;
+using e2e::Ms;
+using e2e::Now;
+using e2e::ToMs;
+using e2e::ToSystemTime;
 constexpr Ms kMinute = 60 * kSecond;
 constexpr Ms kNoLimit = INT64_MAX;
 
@@ -39,36 +42,10 @@ constexpr Ms kLead = 1500;
 constexpr Ms kGrace = 3 * kSecond;
 constexpr std::size_t kMinFirings = 20;
 
-constexpr const char* kAppletClass = "Velmora Scheduler";
-constexpr const char* kMainClass = "TVelmoraMainForm";
-constexpr const char* kMainTitle = "Velmora 4.2";
-constexpr const char* kSlotKey = "Software\\Zandrel\\Velmora\\Settings\\Schedule\\";
+using e2e::kAppletClass;
+using e2e::kMainClass;
+using e2e::kMainTitle;
 constexpr const char* kSwitches[] = {"/s_j", "/s_b", "/s_d"};
-constexpr int kSlots = 3;
-
-Ms ToMs(const SYSTEMTIME& time) {
-    FILETIME file;
-    SystemTimeToFileTime(&time, &file);
-    ULARGE_INTEGER ticks;
-    ticks.LowPart = file.dwLowDateTime;
-    ticks.HighPart = file.dwHighDateTime;
-    return static_cast<Ms>(ticks.QuadPart / 10000);
-}
-
-SYSTEMTIME ToSystemTime(Ms ms) {
-    ULARGE_INTEGER ticks;
-    ticks.QuadPart = static_cast<ULONGLONG>(ms) * 10000;
-    FILETIME file{ticks.LowPart, ticks.HighPart};
-    SYSTEMTIME time{};
-    FileTimeToSystemTime(&file, &time);
-    return time;
-}
-
-Ms Now() {
-    SYSTEMTIME time;
-    GetLocalTime(&time);
-    return ToMs(time);
-}
 
 Ms SecondOf(Ms ms) {
     return ms - ms % kSecond;
@@ -151,18 +128,14 @@ class FiringEndToEnd : public testing::Test {
         ASSERT_EQ(Locale(LOCALE_SSHORTDATE), "M/d/yyyy") << "run with LC_ALL=en_US.UTF-8";
         ASSERT_EQ(Locale(LOCALE_STIMEFORMAT), "h:mm:ss tt") << "run with LC_ALL=en_US.UTF-8";
         CloseLeftovers();
-        for (int slot = 0; slot < kSlots; ++slot)
-            ClearSlot(slot);
-        log_ = e2e::BinFolder() + "e2e-firing.log";
-        DeleteFileA(log_.c_str());
-        SetEnvironmentVariableA("VELMORA_STANDIN_LOG", log_.c_str());
+        e2e::ClearSlots();
+        log_ = e2e::UseStandInLog("e2e-firing.log");
     }
 
     void TearDown() override {
         CloseApplet();
         CloseStandIn();
-        for (int slot = 0; slot < kSlots; ++slot)
-            ClearSlot(slot);
+        e2e::ClearSlots();
         // A failed run keeps its log for the reader.
         if (!HasFailure())
             DeleteFileA(log_.c_str());
@@ -171,12 +144,12 @@ class FiringEndToEnd : public testing::Test {
     // The stand-in's main window first, so that every job goes to it by
     // WM_COPYDATA; then the applet, with no slot set.
     void StartPrograms() {
-        standIn_ = std::make_unique<e2e::Program>(e2e::BinFolder() + "Velmora.exe");
+        standIn_ = std::make_unique<e2e::Program>(e2e::StandInPath());
         ASSERT_TRUE(standIn_->Started());
         mainWindow_ = standIn_->WaitForWindow(kMainClass);
         ASSERT_NE(mainWindow_, nullptr) << "the stand-in opened no main window";
         ASSERT_EQ(FindWindowA(kMainClass, kMainTitle), mainWindow_);
-        applet_ = std::make_unique<e2e::Program>(e2e::BinFolder() + "VelmoraScheduler.exe");
+        applet_ = std::make_unique<e2e::Program>(e2e::AppletPath());
         ASSERT_TRUE(applet_->Started());
         appletWindow_ = applet_->WaitForWindow(kAppletClass);
         ASSERT_NE(appletWindow_, nullptr) << "the applet opened no window";
@@ -186,49 +159,7 @@ class FiringEndToEnd : public testing::Test {
         ASSERT_TRUE(applet_->WaitForInputIdle()) << "the applet did not reach its message loop";
     }
 
-    static void WriteSlot(int slot, DWORD type, const std::string& params) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (kSlotKey + std::to_string(slot)).c_str(), 0,
-                                  nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        const DWORD enabled = 1;
-        const LONG results[] = {
-            RegSetValueExA(key, "Enabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled),
-                           sizeof enabled),
-            RegSetValueExA(key, "ScheduleType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type),
-                           sizeof type),
-            RegSetValueExA(key, "Params", 0, REG_SZ, reinterpret_cast<const BYTE*>(params.c_str()),
-                           static_cast<DWORD>(params.size() + 1)),
-        };
-        RegCloseKey(key);
-        for (LONG result : results)
-            ASSERT_EQ(result, ERROR_SUCCESS) << "slot " << slot;
-    }
-
-    static void ClearSlot(int slot) {
-        RegDeleteKeyA(HKEY_CURRENT_USER, (kSlotKey + std::to_string(slot)).c_str());
-    }
-
-    // The main application's reload request; served before the send returns.
-    void Reload() {
-        char text[] = "/u";
-        COPYDATASTRUCT record{0, sizeof text, text};
-        DWORD_PTR answer = 0;
-        ASSERT_NE(SendMessageTimeoutA(appletWindow_, WM_COPYDATA, 0,
-                                      reinterpret_cast<LPARAM>(&record), SMTO_ABORTIFHUNG,
-                                      e2e::kDeadlineMs, &answer),
-                  0)
-            << "the applet did not take the reload request";
-    }
-
-    std::vector<std::string> CopyDataLines() const {
-        std::vector<std::string> lines;
-        for (const std::string& line : e2e::LogLines(log_))
-            if (line.find(" copydata ") != std::string::npos)
-                lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> CopyDataLines() const { return e2e::LogLinesWith(log_, " copydata "); }
 
     // The next job the stand-in logs must be this slot's, stamped within its
     // due second plus the tolerance.
@@ -236,27 +167,22 @@ class FiringEndToEnd : public testing::Test {
         const std::string what =
             firing.kind + " in slot " + std::to_string(firing.slot) + ", due " + Stamp(firing.due);
         std::vector<std::string> lines;
-        const Ms wait = std::max<Ms>(0, firing.dueAtLatest + kToleranceMs + kGrace - Now());
         const bool came = e2e::WaitFor(
             [&] {
                 lines = CopyDataLines();
                 return lines.size() > consumed_;
             },
-            static_cast<DWORD>(wait));
+            e2e::Until(firing.dueAtLatest + kToleranceMs + kGrace));
         ASSERT_TRUE(came) << what << ": no job reached the main application by " << Stamp(Now());
         const std::string line = lines[consumed_++];
 
-        SYSTEMTIME t{};
-        ASSERT_EQ(std::sscanf(line.c_str(), "%hu-%hu-%hu %hu:%hu:%hu.%hu", &t.wYear, &t.wMonth,
-                              &t.wDay, &t.wHour, &t.wMinute, &t.wSecond, &t.wMilliseconds),
-                  7)
-            << "no stamp: " << line;
+        Ms logged = 0;
+        ASSERT_TRUE(e2e::LoggedAt(line, logged)) << "no stamp: " << line;
         const std::string job =
             "dwData=0 cbData=5 bytes=[" + std::string(kSwitches[firing.slot]) + "\\0]";
         ASSERT_NE(line.find(job), std::string::npos)
             << what << ": expected the job " << kSwitches[firing.slot] << ", got " << line;
 
-        const Ms logged = ToMs(t);
         const Ms due = logged >= firing.dueAtLatest ? firing.dueAtLatest : firing.due;
         const Ms delay = logged - due;
         EXPECT_GE(delay, 0) << what << ": fired before its second, at " << Stamp(logged);
@@ -288,14 +214,14 @@ class FiringEndToEnd : public testing::Test {
                 // the rebuild; a moment after midnight is written in full.
                 if (kind->type != 2 && due.wDay != ToSystemTime(now).wDay)
                     kind = &kDateKinds[0];
-                ASSERT_NO_FATAL_FAILURE(WriteSlot(slot, kind->type, kind->params(due)));
+                ASSERT_NO_FATAL_FAILURE(e2e::WriteSlot(slot, kind->type, kind->params(due)));
                 pending.push_back({kind->name, slot, next, next});
                 busy[slot] = true;
                 ++armed;
                 changed = true;
             }
             if (changed) {
-                ASSERT_NO_FATAL_FAILURE(Reload());
+                ASSERT_NO_FATAL_FAILURE(e2e::Reload(appletWindow_));
             }
             if (pending.empty())
                 return;
@@ -322,13 +248,7 @@ class FiringEndToEnd : public testing::Test {
     // Programs that an aborted earlier run left behind in this prefix.
     static void CloseLeftovers() {
         for (const char* windowClass : {kAppletClass, kMainClass})
-            for (int i = 0; i < 5; ++i) {
-                HWND window = FindWindowA(windowClass, nullptr);
-                if (!window)
-                    break;
-                PostMessageA(window, WM_CLOSE, 0, 0);
-                e2e::WaitFor([&] { return !IsWindow(window); });
-            }
+            e2e::ClosePrograms(windowClass);
     }
 
     void ReportLatency() {
@@ -381,10 +301,10 @@ TEST_F(FiringEndToEnd, EachKindFiresOnceAtItsSecond) {
     ASSERT_LE(ToMs(armed), boundary - kLead) << "too late to arm the minute of the hour";
     ASSERT_EQ(armed.wHour, ToSystemTime(boundary).wHour)
         << "armed in another hour than " << Stamp(boundary);
-    ASSERT_NO_FATAL_FAILURE(WriteSlot(0, 0, "1"));
-    ASSERT_NO_FATAL_FAILURE(WriteSlot(1, 1, std::to_string(ToSystemTime(boundary).wMinute)));
-    ClearSlot(2);
-    ASSERT_NO_FATAL_FAILURE(Reload());
+    ASSERT_NO_FATAL_FAILURE(e2e::WriteSlot(0, 0, "1"));
+    ASSERT_NO_FATAL_FAILURE(e2e::WriteSlot(1, 1, std::to_string(ToSystemTime(boundary).wMinute)));
+    e2e::ClearSlot(2);
+    ASSERT_NO_FATAL_FAILURE(e2e::Reload(appletWindow_));
     std::cout << "minute of the hour, then the interval of one minute:\n";
     ASSERT_NO_FATAL_FAILURE(ExpectFiring({"minute of the hour", 1, boundary, boundary}));
 
@@ -394,8 +314,7 @@ TEST_F(FiringEndToEnd, EachKindFiresOnceAtItsSecond) {
     ASSERT_NO_FATAL_FAILURE(ExpectFiring({"interval of one minute", 0, SecondOf(rebuilt) + kMinute,
                                           SecondOf(rebuilt + 100) + kMinute}));
 
-    for (int slot = 0; slot < kSlots; ++slot)
-        ClearSlot(slot);
+    e2e::ClearSlots();
     const std::size_t uncovered = kDateKindCount - std::min(nextKind_, kDateKindCount);
     const std::size_t missing = kMinFirings - std::min(fired_.size(), kMinFirings);
     if (uncovered + missing > 0) {

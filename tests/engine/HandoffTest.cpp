@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Handoff.h"
@@ -73,6 +74,14 @@ struct Case {
     const char* error = nullptr;    // the message of the error passed on
 };
 
+// The executable at the stored path, started with the shell's usual answer.
+Case StartsStoredPath(const char* what, int slot, bool setSchedules, Window window,
+                      std::vector<const char*> calls, const char* switches) {
+    const char* path = "D:\\Apps\\Velmora.exe";
+    return {what,    slot, setSchedules, window, Path::Text, path, 42, std::move(calls),
+            nullptr, path, switches};
+}
+
 TEST(HandoffTest, SendsToTheMainWindowOrStartsTheExecutable) {
     const std::string at255 = "D:\\" + std::string(240, 'v') + "\\Velmora.exe";
     const std::string at256 = "D:\\" + std::string(241, 'v') + "\\Velmora.exe";
@@ -103,84 +112,16 @@ TEST(HandoffTest, SendsToTheMainWindowOrStartsTheExecutable) {
          {F, F, S},
          "/s_j"},
         // The user's requests never go by message.
-        {"open, running",
-         -1,
-         false,
-         Window::Running,
-         Path::Text,
-         "D:\\Apps\\Velmora.exe",
-         42,
-         {X},
-         nullptr,
-         "D:\\Apps\\Velmora.exe",
-         ""},
-        {"set schedules, running",
-         -1,
-         true,
-         Window::Running,
-         Path::Text,
-         "D:\\Apps\\Velmora.exe",
-         42,
-         {X},
-         nullptr,
-         "D:\\Apps\\Velmora.exe",
-         "/SET_SCHEDULES"},
-        {"slot -128, none",
-         -128,
-         false,
-         Window::None,
-         Path::Text,
-         "D:\\Apps\\Velmora.exe",
-         42,
-         {X},
-         nullptr,
-         "D:\\Apps\\Velmora.exe",
-         ""},
+        StartsStoredPath("open, running", -1, false, Window::Running, {X}, ""),
+        StartsStoredPath("set schedules, running", -1, true, Window::Running, {X},
+                         "/SET_SCHEDULES"),
+        StartsStoredPath("slot -128, none", -128, false, Window::None, {X}, ""),
         // No main window: the executable, with the switch as its command line.
-        {"slot 0, none",
-         0,
-         false,
-         Window::None,
-         Path::Text,
-         "D:\\Apps\\Velmora.exe",
-         42,
-         {F, F, X},
-         nullptr,
-         "D:\\Apps\\Velmora.exe",
-         "/s_j"},
-        {"slot 2, none",
-         2,
-         false,
-         Window::None,
-         Path::Text,
-         "D:\\Apps\\Velmora.exe",
-         42,
-         {F, F, X},
-         nullptr,
-         "D:\\Apps\\Velmora.exe",
-         "/s_d"},
-        {"slot 3, none",
-         3,
-         false,
-         Window::None,
-         Path::Text,
-         "D:\\Apps\\Velmora.exe",
-         42,
-         {F, F, X},
-         nullptr,
-         "D:\\Apps\\Velmora.exe",
-         ""},
-        {"class matches, title does not",
-         1,
-         false,
-         Window::OtherTitle,
-         Path::Text,
-         "D:\\Apps\\Velmora.exe",
-         42,
-         {F, F, X},
-         nullptr,
-         "D:\\Apps\\Velmora.exe",
-         "/s_b"},
+        StartsStoredPath("slot 0, none", 0, false, Window::None, {F, F, X}, "/s_j"),
+        StartsStoredPath("slot 2, none", 2, false, Window::None, {F, F, X}, "/s_d"),
+        StartsStoredPath("slot 3, none", 3, false, Window::None, {F, F, X}, ""),
+        StartsStoredPath("class matches, title does not", 1, false, Window::OtherTitle, {F, F, X},
+                         "/s_b"),
         // Where the executable is
         {"path missing",
          1,
