@@ -10,7 +10,7 @@
 namespace {
 
 class AlarmListTest : public EngineFixture {
-protected:
+  protected:
     void SetUp() override {
         EngineFixture::SetUp();
         alarms = new TKsrAlarms(nullptr);
