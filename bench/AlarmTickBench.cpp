@@ -5,10 +5,7 @@
 #include "engine/KsrAlarms.h"
 #include "platform/Platform.h"
 #include "rtl/FormatSettings.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeDesktop.h"
-#include "tests/fakes/FakeTimers.h"
-#include "tests/fakes/MemoryStore.h"
+#include "tests/fakes/InstalledFakes.h"
 
 namespace {
 
@@ -16,48 +13,25 @@ namespace {
 class StartedAlarms {
   public:
     StartedAlarms() {
-        previousClock_ = platform::SetClock(&clock);
-        previousStore_ = platform::SetStore(&store);
-        previousDesktop_ = platform::SetDesktop(&desktop);
-        previousTimers_ = platform::SetTimers(&timers);
-        previousSettings_ = FormatSettings();
-        SetFormatSettings(TFormatSettings());
-        clock.Set(2024, 12, 9, 14, 30, 15, 250);
+        installed.clock.Set(2024, 12, 9, 14, 30, 15, 250);
         const char* dues[] = {"12/31/2030 8:00:00 AM", "1/1/2031", "6/15/2031 11:59:59 PM"};
         for (int slot = 0; slot < 3; ++slot) {
             const std::string key =
                 std::string("Software\\Zandrel\\Velmora\\Settings\\Schedule\\") +
                 static_cast<char>('0' + slot);
-            store.SetDword(key, "Enabled", 1);
-            store.SetDword(key, "ScheduleType", 2);
-            store.SetString(key, "Params", dues[slot]);
+            installed.store.SetDword(key, "Enabled", 1);
+            installed.store.SetDword(key, "ScheduleType", 2);
+            installed.store.SetString(key, "Params", dues[slot]);
         }
         KsrAlarmsUnitStart();
         window = SchedulerAlarms->TickTimer()->Handle();
     }
-    ~StartedAlarms() {
-        KsrAlarmsUnitStop();
-        SetFormatSettings(previousSettings_);
-        platform::SetTimers(previousTimers_);
-        platform::SetDesktop(previousDesktop_);
-        platform::SetStore(previousStore_);
-        platform::SetClock(previousClock_);
-    }
+    ~StartedAlarms() { KsrAlarmsUnitStop(); }
 
-    std::intptr_t Tick() { return timers.Deliver(window, platform::kWmTimer, 1); }
+    std::intptr_t Tick() { return installed.timers.Deliver(window, platform::kWmTimer, 1); }
 
-    fakes::FakeClock clock;
-    fakes::MemoryStore store;
-    fakes::FakeDesktop desktop;
-    fakes::FakeTimers timers{&clock};
+    fakes::InstalledFakes installed;
     platform::WindowHandle window = platform::kNoWindow;
-
-  private:
-    platform::IClock* previousClock_;
-    platform::ISettingsStore* previousStore_;
-    platform::IDesktop* previousDesktop_;
-    platform::ITimers* previousTimers_;
-    TFormatSettings previousSettings_;
 };
 
 void IdleTick(benchmark::State& state) {
@@ -73,10 +47,10 @@ BENCHMARK(IdleTick);
 void TickWalkingThreeEntries(benchmark::State& state) {
     StartedAlarms alarms;
     for (auto _ : state) {
-        alarms.clock.Advance(1000);
+        alarms.installed.clock.Advance(1000);
         benchmark::DoNotOptimize(alarms.Tick());
     }
-    if (!alarms.desktop.Calls.empty())
+    if (!alarms.installed.desktop.Calls.empty())
         state.SkipWithError("an alarm fired");
 }
 BENCHMARK(TickWalkingThreeEntries);

@@ -30,6 +30,4 @@ constexpr const char* kAppletCaption = "Velmora Scheduler";
 // The main application's request to read the schedules again
 constexpr const char* kReloadRequest = "/u";
 
-constexpr unsigned kWmCopyData = 0x004A;
-
 } // namespace velmora

@@ -32,7 +32,7 @@ inline const std::vector<fakes::LocaleRow>& Locales() {
     return table;
 }
 
-// Takes an input apart from its front, so that a seed's layout can be written
+// Takes an input apart from its front, so that a starting input's layout can be written
 // down; what runs out reads as zeros.
 class InputReader {
   public:

@@ -16,7 +16,7 @@
 #include "engine/KsrAlarms.h"
 #include "engine/MainApplication.h"
 #include "fuzz/FuzzSupport.h"
-#include "fuzz/Installed.h"
+#include "tests/fakes/InstalledFakes.h"
 #include "platform/Platform.h"
 #include "rtl/SysUtils.h"
 #include "tests/fakes/FakeWindowing.h"
@@ -53,13 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t nullByteCount = input.U32();
     const std::string bytes = input.Rest();
 
-    fuzz::InstalledFakes fakes;
+    fakes::InstalledFakes engineFakes;
     InstalledWindowing installed;
     fakes::FakeWindowing& windowing = installed.windowing;
     SchedulingEnabled = false;
     TrayIconData = platform::NotifyIconDataA{};
     TaskbarCreatedMessage = 0;
-    fakes.clock.Set(2003, 6, 11, 10, 15, 30, 250);
+    engineFakes.clock.Set(2003, 6, 11, 10, 15, 30, 250);
     {
         AlarmUnit unit;
         platform::WindowClassA windowClass{};
@@ -74,8 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (switchedOff)
             windowing.Send(window, platform::kWmCommand, cmdToggle, 0);
         // Written after the start, so only a reload gives the slot its entry.
-        fakes.store.SetDword("Software\\Zandrel\\Velmora\\Settings\\Schedule\\0", "Enabled", 1);
-        fakes.store.SetString("Software\\Zandrel\\Velmora\\Settings\\Schedule\\0", "Params", "5");
+        engineFakes.store.SetDword("Software\\Zandrel\\Velmora\\Settings\\Schedule\\0", "Enabled",
+                                   1);
+        engineFakes.store.SetString("Software\\Zandrel\\Velmora\\Settings\\Schedule\\0", "Params",
+                                    "5");
 
         // Exactly cbData bytes of its own, so that a read past them is caught.
         std::unique_ptr<char[]> block(new char[bytes.size()]);
@@ -98,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Fail(where + ": the window procedure kept " + std::string(ErrorClassName(error)) + " " +
                  Quoted(error.what()));
         }
-        Require(fakes.desktop.MessageBoxes.empty(), where + ": a message box was shown");
+        Require(engineFakes.desktop.MessageBoxes.empty(), where + ": a message box was shown");
 
         const bool reloads = !nullData && std::memchr(bytes.data(), '\0', bytes.size()) &&
                              std::strcmp(bytes.c_str(), velmora::kReloadRequest) == 0;
@@ -106,10 +108,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 where + (reloads ? ": no reload" : ": reloaded"));
         Require(SchedulerAlarms->Active() == !switchedOff,
                 where + ": the tick does not follow the scheduling switch");
-        Require(fakes.store.OpenHandleCount() == 0, where + ": a registry handle left open");
+        Require(engineFakes.store.OpenHandleCount() == 0, where + ": a registry handle left open");
         windowing.Send(window, platform::kWmClose, 0, 0);
     }
-    Require(fakes.store.OpenHandleCount() == 0, "a registry handle left open");
-    Require(fakes.timers.WindowCount() == 0, "a timer window left behind");
+    Require(engineFakes.store.OpenHandleCount() == 0, "a registry handle left open");
+    Require(engineFakes.timers.WindowCount() == 0, "a timer window left behind");
     return 0;
 }

@@ -15,7 +15,7 @@
 #include "engine/MainApplication.h"
 #include "engine/Schedules.h"
 #include "fuzz/FuzzSupport.h"
-#include "fuzz/Installed.h"
+#include "tests/fakes/InstalledFakes.h"
 #include "rtl/DateTimeText.h"
 #include "rtl/IntText.h"
 #include "rtl/SysUtils.h"
@@ -60,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto type = static_cast<std::int32_t>(input.U32());
     const std::string params = input.Rest();
 
-    fuzz::InstalledFakes fakes;
+    fakes::InstalledFakes installed;
     SetFormatSettings(row.Settings);
-    fakes.clock.Set(year, month, day, hour, minute, second, msec);
+    installed.clock.Set(year, month, day, hour, minute, second, msec);
     const std::string where =
         std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day) + " " +
         std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second) + "." +
@@ -83,13 +83,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string section = std::string("Software\\Zandrel\\Velmora\\") +
                                 velmora::kScheduleSectionPrefix + IntToStr(slot);
-    fakes.store.SetDword(section, velmora::kValueEnabled, 1);
-    fakes.store.SetDword(section, velmora::kValueScheduleType, static_cast<std::uint32_t>(type));
-    fakes.store.SetString(section, velmora::kValueParams, params);
+    installed.store.SetDword(section, velmora::kValueEnabled, 1);
+    installed.store.SetDword(section, velmora::kValueScheduleType,
+                             static_cast<std::uint32_t>(type));
+    installed.store.SetString(section, velmora::kValueParams, params);
 
     try {
         AlarmUnit unit;
-        Require(fakes.store.OpenHandleCount() == 0, where + ": a registry handle left open");
+        Require(installed.store.OpenHandleCount() == 0, where + ": a registry handle left open");
         const std::int32_t count = SchedulerAlarms->GetAlarmCount();
         Require(count == (computed ? 1 : 0),
                 where + ": " + std::to_string(count) + " entries, NextRun " +
@@ -109,13 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         ", NextRun gave " + Number(next));
         }
         // A few ticks walk the list, and hand over when the entry is due now.
-        fakes.timers.RunFor(1500);
-        Require(fakes.store.OpenHandleCount() == 0,
+        installed.timers.RunFor(1500);
+        Require(installed.store.OpenHandleCount() == 0,
                 where + ": a registry handle left open by a tick");
     } catch (const std::exception& error) {
         Fail(where + ": the engine raised " + Raised(error));
     }
-    Require(fakes.store.OpenHandleCount() == 0, where + ": a registry handle left open");
-    Require(fakes.timers.WindowCount() == 0, where + ": a timer window left behind");
+    Require(installed.store.OpenHandleCount() == 0, where + ": a registry handle left open");
+    Require(installed.timers.WindowCount() == 0, where + ": a timer window left behind");
     return 0;
 }

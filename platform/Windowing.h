@@ -79,7 +79,6 @@ constexpr unsigned kWmUser = 0x0400;
 
 // Window styles and placement
 constexpr std::uint32_t kWsOverlappedWindow = 0x00CF0000;
-constexpr std::uint32_t kWsVisible = 0x10000000;
 constexpr int kCwUseDefault = static_cast<int>(0x80000000u);
 constexpr int kSwHide = 0;
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace platform {
@@ -15,10 +16,6 @@ static_assert(offsetof(CopyDataRecord, Data) == offsetof(COPYDATASTRUCT, dwData)
 static_assert(offsetof(CopyDataRecord, ByteCount) == offsetof(COPYDATASTRUCT, cbData), "cbData");
 static_assert(offsetof(CopyDataRecord, Bytes) == offsetof(COPYDATASTRUCT, lpData), "lpData");
 static_assert(sizeof(WindowHandle) == sizeof(HWND), "handles are pointer-sized");
-
-HWND Hwnd(WindowHandle window) {
-    return reinterpret_cast<HWND>(window);
-}
 
 class Win32DesktopImpl final : public IDesktop {
   public:

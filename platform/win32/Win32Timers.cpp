@@ -1,15 +1,12 @@
 #include <windows.h>
 
+#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace platform {
 namespace {
 
 constexpr const char* kTimerWindowClass = "VelmoraTimerWindow";
-
-HWND Hwnd(WindowHandle window) {
-    return reinterpret_cast<HWND>(window);
-}
 
 // The target comes with the creation parameters, before any message that it
 // has to see, and is kept in the window's user data from then on.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace platform {
@@ -29,9 +30,6 @@ static_assert(offsetof(NotifyIconDataA, szTip) == offsetof(NOTIFYICONDATAA, szTi
 static_assert(sizeof(InstanceHandle) == sizeof(HINSTANCE), "handles are pointer-sized");
 static_assert(sizeof(MenuHandle) == sizeof(HMENU), "handles are pointer-sized");
 
-HWND Hwnd(WindowHandle window) {
-    return reinterpret_cast<HWND>(window);
-}
 HMENU Hmenu(MenuHandle menu) {
     return reinterpret_cast<HMENU>(menu);
 }

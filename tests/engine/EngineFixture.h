@@ -14,20 +14,11 @@
 #include "platform/Platform.h"
 #include "rtl/FormatSettings.h"
 #include "rtl/IntText.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeDesktop.h"
-#include "tests/fakes/FakeTimers.h"
-#include "tests/fakes/MemoryStore.h"
+#include "tests/fakes/InstalledFakes.h"
 
 class EngineFixture : public testing::Test {
   protected:
     void SetUp() override {
-        previousClock_ = platform::SetClock(&clock);
-        previousStore_ = platform::SetStore(&store);
-        previousDesktop_ = platform::SetDesktop(&desktop);
-        previousTimers_ = platform::SetTimers(&timers);
-        previousSettings_ = FormatSettings();
-        SetFormatSettings(TFormatSettings());
         clock.Set(2003, 6, 11, 10, 15, 30, 250); // a Wednesday
     }
 
@@ -35,11 +26,6 @@ class EngineFixture : public testing::Test {
         KsrAlarmsUnitStop();
         EXPECT_EQ(store.OpenHandleCount(), 0) << "a registry handle was left open";
         EXPECT_EQ(timers.WindowCount(), 0u) << "a timer window was left behind";
-        SetFormatSettings(previousSettings_);
-        platform::SetTimers(previousTimers_);
-        platform::SetDesktop(previousDesktop_);
-        platform::SetStore(previousStore_);
-        platform::SetClock(previousClock_);
     }
 
     static std::string SlotKey(int slot) {
@@ -59,16 +45,12 @@ class EngineFixture : public testing::Test {
         return entries;
     }
 
-    fakes::FakeClock clock;
-    fakes::MemoryStore store;
-    fakes::FakeDesktop desktop;
-    // Its ticks move the clock above.
-    fakes::FakeTimers timers{&clock};
-
   private:
-    platform::IClock* previousClock_ = nullptr;
-    platform::ISettingsStore* previousStore_ = nullptr;
-    platform::IDesktop* previousDesktop_ = nullptr;
-    platform::ITimers* previousTimers_ = nullptr;
-    TFormatSettings previousSettings_;
+    fakes::InstalledFakes installed_;
+
+  protected:
+    fakes::FakeClock& clock = installed_.clock;
+    fakes::MemoryStore& store = installed_.store;
+    fakes::FakeDesktop& desktop = installed_.desktop;
+    fakes::FakeTimers& timers = installed_.timers;
 };
